@@ -16,6 +16,19 @@ constexpr std::uint32_t kAttrArchive = 0x20;
 constexpr std::uint32_t kAttrNormal = 0x80;
 constexpr std::uint32_t kAttrReparsePoint = 0x400;
 
+// The system's well-known folders that no product may be installed in.
+enum class KnownFolder {
+  Windows,             // GetWindowsDirectoryA
+  System,              // GetSystemDirectoryA
+  SystemWow64,         // GetSystemWow64DirectoryA (64-bit systems)
+  ProgramFiles,        // SHGetFolderPathA CSIDL_PROGRAM_FILES
+  ProgramFilesX86,     // SHGetFolderPathA CSIDL_PROGRAM_FILESX86
+  ProgramFilesNative,  // %ProgramW6432% (64-bit systems)
+  ProgramData,         // SHGetFolderPathA CSIDL_COMMON_APPDATA
+  Users,               // the folder that holds the user profiles
+  Profile,             // SHGetFolderPathA CSIDL_PROFILE (the current user)
+};
+
 struct FindEntry {
   Text name;                  // cFileName
   std::uint32_t attributes;   // dwFileAttributes
@@ -40,6 +53,11 @@ class Files {
   virtual std::uint32_t path_is_directory(const Text& path) = 0;       // PathIsDirectoryA
   // FindFirstFileA on a pattern; null when nothing matches or it fails.
   virtual std::unique_ptr<DirSearch> find_first(const Text& pattern) = 0;
+  // The folder's full path; empty when the system has none (or it is unknown).
+  virtual Text known_folder(KnownFolder which) {
+    (void)which;
+    return Text();
+  }
 };
 
 }  // namespace tc
