@@ -1,0 +1,86 @@
+#include "cleaning/product_table.h"
+
+namespace tc {
+
+const std::array<ProductTarget, 4>& product_table() {
+  static const std::array<ProductTarget, 4> table = {{
+      {"HKEY_LOCAL_MACHINE\\SOFTWARE\\TelvoPic",
+       "Path",
+       nullptr,
+       "SC qc ViewPic_TelvoSvc",
+       {"net stop ViewPic_TelvoSvc", "SC delete ViewPic_TelvoSvc",
+        "SchTasks /Delete /f /TN \"Pic_TelvoUpgrade Task\""},
+       false,
+       {"TelvoPicUpdate.exe", "Pic_TelvoUpgrade.dll", "Pic_TelvoUpgrade.exe",
+        "TelvoPicHomePage.exe", "Protect", "tool"},
+       false,
+       false,
+       "检测到Glimra安装路径: ",
+       nullptr,
+       "没有发现Glimra广告服务",
+       "Glimra广告清理完毕",
+       "Glimra没有残留广告文件,检查完毕",
+       "未检测到系统存在安装Glimra"},
+      {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Pakzo",
+       "Path",
+       nullptr,
+       "SC qc PakzoSvc",
+       {"net stop PakzoSvc", "SC delete PakzoSvc",
+        "SchTasks /Delete /f /TN \"Pakzo_TelvoUpgrade Task\"",
+        "netsh advfirewall firewall delete rule name=\"Pakzo_TelvoDLAgent_Rule\"",
+        "netsh advfirewall firewall delete rule name=\"disconnectTelvozip\""},
+       true,
+       {"PakzoUpdate.exe", "Pakzo_TelvoUpgrade.dll", "Pakzo_TelvoUpgrade.exe", "PakzoHomePage.exe",
+        "Protect", "tool"},
+       false,
+       false,
+       "检测到Pakzo安装路径: ",
+       nullptr,
+       "没有发现Pakzo广告服务",
+       "Pakzo广告清理完毕",
+       "Pakzo没有残留广告文件,检查完毕",
+       "未检测到系统存在安装Pakzo"},
+      {"HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\TelvoPinyin",
+       "Path",
+       "Version",
+       "SC qc InputMd_TelvoSvc",
+       {"net stop InputMd_TelvoSvc", "SC delete InputMd_TelvoSvc",
+        "SchTasks /Delete /f /TN \"Pinyin_TelvoUpgrade Task\""},
+       false,
+       {"Pinyin_TelvoSvc.exe", "TelvoPinyinUpdate.exe", "Pinyin_TelvoUpgrade.dll",
+        "Pinyin_TelvoUpgrade.exe", "Protect", "tool"},
+       true,
+       true,
+       "检测到Typhra安装路径: ",
+       "检测到Typhra当前版本路径: ",
+       "没有发现Typhra广告服务",
+       "Typhra广告清理完毕",
+       "Typhra没有残留广告文件,检查完毕",
+       "未检测到系统存在安装Typhra"},
+      {"HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\TelvoExplorer",
+       "Path",
+       nullptr,
+       "SC qc Protect_TelvoExplorer",
+       {"net stop Protect_TelvoExplorer", "SC delete Protect_TelvoExplorer",
+        "SchTasks /Delete /f /TN \"Upgrade TelvoExplorer Task\""},
+       false,
+       {"Upgrade_TelvoExplorer.dll", "Upgrade_TelvoExplorer.exe", "TelvoSafeCenterInstaller.exe",
+        "Resource", "Protect", "Assistant"},
+       false,
+       false,
+       "检测到TelvoSwiftor安装路径: ",
+       nullptr,
+       "没有发现加Telvo速浏览器广告服务",
+       "TelvoSwiftor广告清理完毕",
+       "TelvoSwiftor没有残留广告文件,检查完毕",
+       "未检测到系统存在安装Swiftor"},
+  }};
+  return table;
+}
+
+Text firewall_block_command(const Text& install_folder) {
+  return "netsh advfirewall firewall add rule name=\"disconnectTelvozip\" dir=in program=\"" +
+         install_folder + "Pakzo.exe\" action=block";
+}
+
+}  // namespace tc
