@@ -9,6 +9,8 @@ HWND g_dialog_window = nullptr;
 
 bool program_quitting() { return g_quitting; }
 
+void set_program_quitting(bool quitting) { g_quitting = quitting; }
+
 void set_dialog_window(HWND window) { g_dialog_window = window; }
 
 void dispatch_message(MSG& message) {

@@ -13,6 +13,9 @@ void process_events();
 // True once WM_QUIT has been seen in the queue (the window was closed).
 bool program_quitting();
 
+// Sets or clears the quitting state (tests start each case afresh).
+void set_program_quitting(bool quitting);
+
 // The window whose keyboard navigation (Tab, Enter, Space) the pumps honour.
 void set_dialog_window(HWND window);
 
