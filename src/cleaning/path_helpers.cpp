@@ -34,16 +34,17 @@ Text file_name_of(const Text& path) {
   // A separator counts only when something other than a separator follows it,
   // so "C:\a\b\" finds "b\", which ends in a backslash and gives nothing.
   std::size_t start = 0;
+  bool last_is_backslash = false;  // a trail byte 0x5C is no separator
   for (std::size_t i = 0; i < path.size(); i = next_char(path, i)) {
     const char c = path[i];
+    last_is_backslash = c == '\\';
     if ((c == '\\' || c == ':' || c == '/') && i + 1 < path.size() && path[i + 1] != '\\' &&
         path[i + 1] != '/') {
       start = i + 1;
     }
   }
-  Text name = path.substr(start);
-  if (ends_with_backslash(name)) return Text();
-  return name;
+  if (last_is_backslash) return Text();
+  return path.substr(start);
 }
 
 Text comparable_path(const Text& path) {
