@@ -38,11 +38,11 @@ std::uint32_t find_process_by_image(Ports& ports, const Text& image_path) {
   std::vector<ProcessEntry> entries;
   if (!ports.processes.snapshot(kSnapProcess, entries)) return 0;
   const Text name = fold_name(file_name_of(image_path));
-  const Text path = fold_name(image_path);
+  const Text path = comparable_path(image_path);
   const std::uint32_t self = ports.processes.current_pid();
   for (const ProcessEntry& entry : entries) {
     if (entry.pid == self || fold_name(entry.exe_name) != name) continue;
-    if (fold_name(ports.processes.image_path(entry.pid)) == path) return entry.pid;
+    if (comparable_path(ports.processes.image_path(entry.pid)) == path) return entry.pid;
   }
   return 0;
 }
