@@ -1,6 +1,6 @@
 # Win build: the product, the skin engine, and the Windows test programs that
 # CTest runs under Wine through CMAKE_CROSSCOMPILING_EMULATOR.
-set(TC_WIN_LIBS user32 gdi32 advapi32 shlwapi ole32 oleaut32 uuid comctl32)
+set(TC_WIN_LIBS user32 gdi32 advapi32 shlwapi ole32 oleaut32 uuid comctl32 shell32)
 
 file(GLOB_RECURSE TC_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*_win.cpp)
 file(GLOB_RECURSE TC_WIN_ASM CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*_win.S)

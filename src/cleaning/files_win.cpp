@@ -1,5 +1,7 @@
 #include "cleaning/files_win.h"
 
+#include "cleaning/known_folders_win.h"
+
 #include <windows.h>
 #include <shlwapi.h>
 
@@ -75,5 +77,7 @@ std::unique_ptr<DirSearch> Win32Files::find_first(const Text& pattern) {
   if (!Win32DirSearch::valid(handle)) return nullptr;
   return std::make_unique<Win32DirSearch>(handle, data);
 }
+
+Text Win32Files::known_folder(KnownFolder which) { return win32_known_folder(which); }
 
 }  // namespace tc

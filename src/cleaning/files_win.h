@@ -13,6 +13,7 @@ class Win32Files : public Files {
   bool path_file_exists(const Text& path) override;
   std::uint32_t path_is_directory(const Text& path) override;
   std::unique_ptr<DirSearch> find_first(const Text& pattern) override;
+  Text known_folder(KnownFolder which) override;
 };
 
 }  // namespace tc
