@@ -12,6 +12,17 @@
 
 namespace tc {
 
+// The real registry access over the fake map, noting every text read.
+class RecordingRegistry : public RegistryAccess {
+ public:
+  using RegistryAccess::RegistryAccess;
+  Text read_text_value(const Text& key_path, const Text& value_name) override {
+    reads.push_back(key_path + "|" + value_name);
+    return RegistryAccess::read_text_value(key_path, value_name);
+  }
+  TextList reads;
+};
+
 struct CleaningWorld {
   FakeEventPort events{100000};
   FakeFiles files{&events};
@@ -19,7 +30,7 @@ struct CleaningWorld {
   FakeConsole console{events, files, processes};
   FakeLogBox log;
   FakeRegistry registry_port;
-  RegistryAccess registry{registry_port};
+  RecordingRegistry registry{registry_port};
   Ports ports{log, events, console, files, processes, registry};
 
   CleaningWorld() {
