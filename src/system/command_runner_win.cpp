@@ -85,6 +85,29 @@ bool child_ended(HANDLE process) {
   return process == nullptr || WaitForSingleObject(process, 0) != WAIT_TIMEOUT;
 }
 
+// Longest pause between two looks at a child that writes nothing: short
+// enough for output to flow, long enough not to burn the CPU while a slow
+// tool (net stop, taskkill) runs.
+constexpr DWORD kLongestPollMs = 16;
+
+// Waits up to the milliseconds, or until the child ends, dispatching window
+// messages meanwhile.
+void wait_for_child(HANDLE process, DWORD milliseconds) {
+  if (process == nullptr) {
+    wait_with_events(static_cast<std::int32_t>(milliseconds));
+    return;
+  }
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= milliseconds) return;
+    const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, milliseconds - elapsed, 0xFF);
+    if (woke != WAIT_OBJECT_0 + 1) return;  // time-out, the child's end, or a failed wait
+    process_events();
+    if (program_quitting()) return;
+  }
+}
+
 }  // namespace
 
 Text run_command(const Text& command) {
@@ -131,10 +154,12 @@ Text run_command(const Text& command) {
   write_end.reset();
 
   Text output;
+  DWORD step_ms = 1;
   for (;;) {
     const DWORD available = bytes_available(read_end.get());
     if (available != 0) {
       read_chunk(read_end.get(), available, output);
+      step_ms = 1;
     } else if (child_ended(process_handle.get())) {
       // What the child wrote after the last empty peek is still in the pipe.
       // A grandchild that keeps the write end open does not hold us: we stop
@@ -144,9 +169,13 @@ Text run_command(const Text& command) {
         if (!read_chunk(read_end.get(), left, output)) break;
       }
       break;
+    } else if (step_ms < kLongestPollMs) {
+      // A quiet child is looked at less and less often; its end still wakes
+      // the wait at once.
+      step_ms *= 2;
     }
     pump_if_input_pending();
-    wait_with_events(1);
+    wait_for_child(process_handle.get(), step_ms);
     // Closing the window ends the wait; the child finishes on its own.
     if (program_quitting()) break;
   }
