@@ -160,5 +160,21 @@ TEST(RemoveResidues, NameTheInterpreterWouldChangeIsNeverHandedToDel) {
   EXPECT_TRUE(world.files.exists(dir + "\\a.dll"));
 }
 
+TEST(RemoveResidues, LinksInAndAsResidueFoldersLeaveTheirTargetsAlone) {
+  CleaningWorld world;
+  world.files.add_file("E:\\Decoy\\Decoy.exe");
+  world.files.add_file("E:\\Decoy\\data\\keep.dat");
+  world.processes.start(93, "E:\\Decoy\\Decoy.exe");
+  world.files.add_file(kBase + "Protect\\p.dll");
+  world.files.add_link(kBase + "Protect\\cache", "E:\\Decoy");
+  world.files.add_link(kBase + "tool", "E:\\Decoy\\data");
+  EXPECT_TRUE(remove_residues(world.ports, kDir, {"Protect", "tool"}));
+  EXPECT_EQ(world.log.text, line(kBase + "Protect 删除成功") + line(kBase + "tool 删除成功"));
+  EXPECT_EQ(world.console.commands(), (TextList{"rd /s /q \"" + kBase + "Protect\""}));
+  EXPECT_EQ(world.files.tree("E:\\Decoy"), (TextList{"E:\\Decoy", "E:\\Decoy\\Decoy.exe", "E:\\Decoy\\data",
+                                                   "E:\\Decoy\\data\\keep.dat"}));
+  EXPECT_TRUE(world.processes.running(93));
+}
+
 }  // namespace
 }  // namespace tc

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cleaning/cleaning_run.h"
+#include "cleaning/product_table.h"
 #include "host/cleaning_world.h"
 
 namespace tc {
@@ -293,6 +294,12 @@ TEST(RunCleaning, WindowClosedDuringARunStartsNothingMore) {
   EXPECT_EQ(world.log.text.find("操作全部结束"), Text::npos);
   EXPECT_TRUE(world.files.exists("D:\\Apps\\Pakzo\\PakzoUpdate.exe"));
   EXPECT_TRUE(world.files.exists("D:\\Apps\\Typhra\\0.9"));
+}
+
+TEST(ProductTable, FirewallBlockNamesTheArchiversProgram) {
+  EXPECT_EQ(firewall_block_command("D:\\Apps\\X\\"),
+            "netsh advfirewall firewall add rule name=\"disconnectTelvozip\" dir=in "
+            "program=\"D:\\Apps\\X\\Pakzo.exe\" action=block");
 }
 
 }  // namespace
