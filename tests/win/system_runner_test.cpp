@@ -161,7 +161,7 @@ class PlantedFiles {
     marker_ = folder_ + "\\ran.txt";
     GetModuleFileNameA(nullptr, buffer, MAX_PATH);
     std::string beside(buffer);
-    beside_ = beside.substr(0, beside.rfind('\\')) + "\\cmd.exe";
+    beside_ = beside.substr(0, beside.rfind('\\'));
   }
   ~PlantedFiles() {
     SetCurrentDirectoryA(old_current_.c_str());
@@ -175,7 +175,9 @@ class PlantedFiles {
     for (const char* name : {"cmd.exe", "sc.exe", "net.exe"}) {
       if (!copy(planted, folder_ + "\\" + name)) return false;
     }
-    if (!copy(planted, beside_)) return false;
+    for (const char* name : {"cmd.exe", "sc.exe"}) {
+      if (!copy(planted, beside_ + "\\" + name)) return false;
+    }
     for (const char* name : {"sc.bat", "net.bat"}) {
       const std::string path = folder_ + "\\" + name;
       const std::string script = "@echo PLANTED\r\n@echo %0>>\"" + marker_ + "\"\r\n";
@@ -265,6 +267,8 @@ TEST_F(RunCommand, PlantedInterpreterAndToolsAreNotRun) {
     EXPECT_FALSE(planted.marker_exists());
   }
   EXPECT_EQ(run_command("echo real"), "real\r\n");
+  // The interpreter runs in the system folder, not in the caller's.
+  EXPECT_EQ(run_command("cd"), std::string(system) + "\r\n");
 }
 
 TEST_F(RunCommand, FiveHundredCallsLeaveNoHandleOpen) {
