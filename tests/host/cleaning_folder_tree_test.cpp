@@ -32,7 +32,10 @@ TEST(CollectFiles, DepthFirstFilesBeforeSubFolders) {
   for (const Text& folder : {Text("D:\\F"), Text("D:\\F\\")}) {
     SCOPED_TRACE(folder);
     TextList files{"kept"};
+    const std::uint64_t pumps = world.events.pumps();
     collect_files(world.ports, folder, "*.exe", files);
+    // Messages are processed after every file taken and every folder searched.
+    EXPECT_EQ(world.events.pumps() - pumps, 5u + 4u);
     EXPECT_EQ(files, (TextList{"kept", "D:\\F\\a.exe", "D:\\F\\z.exe", "D:\\F\\s\\c.exe",
                                "D:\\F\\s\\t\\deep.EXE", "D:\\F\\u\\d.exe"}));
   }
@@ -166,7 +169,9 @@ TEST(ListSubfolders, OneLevelNoDotFoldersInSearchOrder) {
   for (const Text& folder : {Text("D:\\T"), Text("D:\\T\\")}) {
     SCOPED_TRACE(folder);
     TextList list{"kept"};
+    const std::uint64_t pumps = world.events.pumps();
     EXPECT_EQ(list_subfolders(world.ports, folder, list), 3);
+    EXPECT_EQ(world.events.pumps() - pumps, 6u);  // every folder entry, dot entries too
     EXPECT_EQ(list, (TextList{"kept", "D:\\T\\2.0.0.5", "D:\\T\\1.0.0.1", "D:\\T\\hid"}));
     EXPECT_EQ(list_subfolders(world.ports, folder, list), 3);  // appended again
     EXPECT_EQ(list.size(), 7u);
