@@ -25,3 +25,6 @@ target_link_libraries(demo PRIVATE tc_e2e_driver)
 target_compile_options(demo PRIVATE ${TC_CHARSET_FLAGS} ${TC_WARNINGS})
 set_target_properties(demo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 add_dependencies(demo TelvoCleaner)
+
+# The Windows tests read the built product back (resources, imports).
+add_dependencies(win_tests TelvoCleaner)
