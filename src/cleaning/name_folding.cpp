@@ -17,11 +17,37 @@ Text fold_name(const Text& name) {
   return folded;
 }
 
+namespace {
+
+// CharUpperA goes through Unicode, so the double-byte small letters of code
+// page 936 whose capitals it also holds change too: full-width Latin, Greek,
+// Cyrillic and the small Roman numerals. The file system takes such names as
+// one, so the sweep must as well.
+unsigned char upper_trail(unsigned char lead, unsigned char trail) {
+  switch (lead) {
+    case 0xA3:  // ａ-ｚ
+      return trail >= 0xE1 && trail <= 0xFA ? static_cast<unsigned char>(trail - 0x20) : trail;
+    case 0xA6:  // α-ω
+      return trail >= 0xC1 && trail <= 0xD8 ? static_cast<unsigned char>(trail - 0x20) : trail;
+    case 0xA7:  // а-я with ё
+      return trail >= 0xD1 && trail <= 0xF1 ? static_cast<unsigned char>(trail - 0x30) : trail;
+    case 0xA2:  // ⅰ-ⅹ
+      return trail >= 0xA1 && trail <= 0xAA ? static_cast<unsigned char>(trail + 0x50) : trail;
+    default:
+      return trail;
+  }
+}
+
+}  // namespace
+
 Text to_upper_copy(const Text& text) {
   Text upper = text;
   for (std::size_t i = 0; i < upper.size(); ++i) {
     const auto byte = static_cast<unsigned char>(upper[i]);
     if (is_lead_byte(byte)) {
+      if (i + 1 < upper.size()) {
+        upper[i + 1] = static_cast<char>(upper_trail(byte, static_cast<unsigned char>(upper[i + 1])));
+      }
       ++i;
     } else if (byte >= 'a' && byte <= 'z') {
       upper[i] = static_cast<char>(byte - 'a' + 'A');

@@ -9,7 +9,9 @@ namespace tc {
 // is copied unchanged together with the byte after it.
 Text fold_name(const Text& name);
 
-// CharUpperA in code page 936: a-z become A-Z, double-byte characters stay.
+// CharUpperA in code page 936: a-z become A-Z, and the double-byte small
+// letters with a capital in the code page (full-width Latin, Greek, Cyrillic,
+// small Roman numerals) become it; every other character stays.
 Text to_upper_copy(const Text& text);
 
 // The 1-based number of the first CR-LF separated line that contains the

@@ -72,6 +72,12 @@ TEST(ToUpperCopy, SmallLettersOfTheCodePageOnly) {
       {"trail byte like a small letter", "\x81" "abc", "\x81" "aBC"},
       {"0x80 is a single byte in 936", "\x80" "ab", "\x80" "AB"},
       {"Chinese text", "\xB8\xFC\xD0\xC2v", "\xB8\xFC\xD0\xC2V"},
+      {"full-width letters", "ａｚＡ", "ＡＺＡ"},
+      {"Greek", "αω", "ΑΩ"},
+      {"Cyrillic with yo", "аёя", "АЁЯ"},
+      {"small Roman numerals", "ⅰⅹ", "ⅠⅩ"},
+      {"pinyin letters have no capital here", "āü", "āü"},
+      {"lead byte at the end", "a\xA3", "A\xA3"},
   };
   for (const TextCase& c : cases) {
     SCOPED_TRACE(c.label);
