@@ -32,6 +32,7 @@ void collect_links(Ports& ports, const Text& folder, TextList& links) {
       collect_links(ports, base + entry.name, links);
     }
     ports.events.process_events();
+    if (ports.events.quitting()) return;
   }
 }
 
@@ -71,6 +72,7 @@ void collect_files(Ports& ports, const Text& folder, const Text& pattern, TextLi
       if (is_reparse_point(entry.attributes)) continue;
       collect_files(ports, base + entry.name, pattern, files);
       ports.events.process_events();
+      if (ports.events.quitting()) return;  // the window is closing: no long walks
     }
   }
 }
