@@ -86,9 +86,12 @@ void unsubclass(HWND hwnd) {
 
 HFONT make_font() {
   HDC dc = CreateCompatibleDC(nullptr);
+  // The skin gives the height at 96 DPI; follow the screen's scale.
+  const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+  const int height = MulDiv(g_style.font_height, dpi > 0 ? dpi : 96, 96);
   for (uint32_t i = 0; i < g_style.face_count && i < tc::kSkinMaxFaces; ++i) {
     const char* face = g_style.faces[i];
-    HFONT font = CreateFontA(-g_style.font_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+    HFONT font = CreateFontA(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                              CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
     if (font == nullptr) continue;
@@ -106,7 +109,7 @@ HFONT make_font() {
   }
   if (dc) DeleteDC(dc);
   // None of the faces is installed: let the system pick a Chinese font.
-  return CreateFontA(-g_style.font_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+  return CreateFontA(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                      GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                      DEFAULT_PITCH | FF_DONTCARE, nullptr);
 }

@@ -116,7 +116,10 @@ TEST_F(SkinnedWindow, StoredSkinGivesTheCalmLookAndKeepsARealButton) {
   pump();
   EXPECT_EQ(g_clicks, 1);
 
-  // The log box and the button got the CJK-capable font.
+  // The log box and the button got the CJK-capable font, scaled to the screen.
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
   for (HWND w : {log, button}) {
     HFONT font = reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0));
     ASSERT_NE(font, nullptr);
@@ -126,7 +129,7 @@ TEST_F(SkinnedWindow, StoredSkinGivesTheCalmLookAndKeepsARealButton) {
     EXPECT_TRUE(face == "Microsoft YaHei" || face == "WenQuanYi Micro Hei" || face == "SimSun" ||
                 lf.lfCharSet == GB2312_CHARSET)
         << face;
-    EXPECT_EQ(lf.lfHeight, -15);
+    EXPECT_EQ(lf.lfHeight, -MulDiv(15, dpi, 96));
   }
 }
 
