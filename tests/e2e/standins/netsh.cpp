@@ -17,16 +17,16 @@ int main() {
   const std::string file = marker("rules", name);
   if (verb == "delete") {
     if (!exists(file)) {
-      print("\r\n没有与指定标准相匹配的规则。\r\n\r\n");
+      print(rule_missing());
       return 1;
     }
     DeleteFileA(file.c_str());
-    print("\r\n已删除 1 规则。\r\n确定。\r\n\r\n");
+    print(rule_deleted());
     return 0;
   }
   if (verb == "add") {
     write_file(file, GetCommandLineA());
-    print("确定。\r\n\r\n");
+    print(rule_added());
     return 0;
   }
   print("以下指令有效:\r\n");

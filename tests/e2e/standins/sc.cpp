@@ -3,12 +3,6 @@
 
 using namespace standin;
 
-namespace {
-
-std::string missing() { return "[SC] OpenService 失败 1060:\r\n\r\n指定的服务未安装。\r\n\r\n"; }
-
-}  // namespace
-
 int main() {
   record_call();
   std::vector<std::string> args = arguments();
@@ -20,28 +14,18 @@ int main() {
   const std::string& name = args[1];
   const std::string service = marker("services", name);
   if (!exists(service)) {
-    print(missing());
+    print(sc_missing());
     return 1060;
   }
   if (verb == "qc") {
     std::string binary = read_file(service);
     binary = binary.substr(0, binary.find_first_of("\r\n"));
-    print("[SC] QueryServiceConfig 成功\r\n\r\n"
-          "SERVICE_NAME: " + name + "\r\n"
-          "        TYPE               : 10  WIN32_OWN_PROCESS\r\n"
-          "        START_TYPE         : 2   AUTO_START\r\n"
-          "        ERROR_CONTROL      : 1   NORMAL\r\n"
-          "        BINARY_PATH_NAME   : " + binary + "\r\n"
-          "        LOAD_ORDER_GROUP   :\r\n"
-          "        TAG                : 0\r\n"
-          "        DISPLAY_NAME       : " + name + "\r\n"
-          "        DEPENDENCIES       :\r\n"
-          "        SERVICE_START_NAME : LocalSystem\r\n");
+    print(sc_config(name, binary));
     return 0;
   }
   if (verb == "delete") {
     DeleteFileA(service.c_str());
-    print("[SC] DeleteService 成功\r\n");
+    print(sc_deleted());
     return 0;
   }
   print("[SC] 无效的命令\r\n");

@@ -19,10 +19,10 @@ int main() {
   }
   const std::string file = marker("tasks", task);
   if (!exists(file)) {
-    print("错误: 系统找不到指定的文件。\r\n");
+    print(task_missing());
     return 1;
   }
   DeleteFileA(file.c_str());
-  print("成功: 计划的任务 \"" + task + "\" 被成功删除。\r\n");
+  print(task_deleted(task));
   return 0;
 }

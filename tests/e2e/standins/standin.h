@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "standin_texts.h"
+
 namespace standin {
 
 inline std::string env_or(const char* name, const char* fallback) {

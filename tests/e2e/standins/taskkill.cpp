@@ -62,16 +62,15 @@ int main() {
     if (tree) {
       for (const Proc& child : all) {
         if (child.parent == p.pid && child.pid != self && end_process(child.pid))
-          output += "成功: 已终止 PID " + std::to_string(child.pid) + " (属于 PID " +
-                    std::to_string(p.pid) + " 子进程)的进程。\r\n";
+          output += killed_child(child.pid, p.pid);
       }
     }
     if (end_process(p.pid))
-      output += "成功: 已终止 PID 为 " + std::to_string(p.pid) + " 的进程。\r\n";
+      output += killed(p.pid);
     else
-      output += "错误: 无法终止 PID 为 " + std::to_string(p.pid) + " 的进程。\r\n";
+      output += not_killed(p.pid);
   }
-  if (!found) output = "错误: 没有找到进程 \"" + image + "\"。\r\n";
+  if (!found) output = no_process(image);
   print(output);
   return found ? 0 : 128;
 }
