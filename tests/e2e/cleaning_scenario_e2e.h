@@ -252,6 +252,63 @@ class Prefix {
   std::vector<std::unique_ptr<tc_test::Child>> children_;
 };
 
+// What the command interpreter writes for a command line (standard output and
+// standard error together), run as the cleaner runs it: from the system folder.
+inline std::string interpreter_output(const std::string& command) {
+  SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+  HANDLE read = nullptr, write = nullptr;
+  if (!CreatePipe(&read, &write, &sa, 0)) return std::string();
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  char system[MAX_PATH];
+  GetSystemDirectoryA(system, MAX_PATH);
+  std::string line = "cmd.exe /c " + command;
+  STARTUPINFOA si = {};
+  si.cb = sizeof(si);
+  si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_HIDE;
+  si.hStdOutput = si.hStdError = write;
+  si.hStdInput = nullptr;
+  PROCESS_INFORMATION pi = {};
+  std::string output;
+  const bool started = CreateProcessA((std::string(system) + "\\cmd.exe").c_str(), &line[0],
+                                      nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, system,
+                                      &si, &pi);
+  CloseHandle(write);
+  if (started) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(read, buffer, sizeof(buffer), &got, nullptr) && got) output.append(buffer, got);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+  CloseHandle(read);
+  return output;
+}
+
+// A helper holding the file open without delete sharing until it is ended.
+class Holder {
+ public:
+  explicit Holder(const std::string& path)
+      : child_(tc::e2e::build_dir() + "\\tests\\helpers\\clean_holder.exe", "\"" + path + "\"") {
+    // Held once a deleting open is refused (an open never deletes anything).
+    for (int i = 0; i < 300 && !held(path); ++i) Sleep(10);
+  }
+  static bool held(const std::string& path) {
+    HANDLE probe = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+      CloseHandle(probe);
+      return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+  }
+  bool started() const { return child_.started(); }
+
+ private:
+  tc_test::Child child_;
+};
+
 // Starts the program, presses the button once and waits for the run's end.
 inline std::string run_once(std::unique_ptr<tc::e2e::App>& app, DWORD timeout_ms = 120000) {
   std::string error;

@@ -22,7 +22,7 @@ if(TARGET tc_e2e_driver)
   target_link_libraries(cleaning_e2e_tests PRIVATE tc_e2e_driver GTest::gtest_main)
   target_compile_options(cleaning_e2e_tests PRIVATE ${TC_CHARSET_FLAGS} ${TC_WARNINGS})
   set_target_properties(cleaning_e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  add_dependencies(cleaning_e2e_tests TelvoCleaner standins clean_sleeper)
+  add_dependencies(cleaning_e2e_tests TelvoCleaner standins clean_sleeper clean_holder)
   gtest_discover_tests(cleaning_e2e_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "e2e.own."
                        DISCOVERY_TIMEOUT 120
                        PROPERTIES TIMEOUT 300 RESOURCE_LOCK tc_cleaning_prefix
