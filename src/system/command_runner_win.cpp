@@ -90,6 +90,9 @@ bool child_ended(HANDLE process) {
 // tool (net stop, taskkill) runs.
 constexpr DWORD kLongestPollMs = 16;
 
+// Reads of the pipe once the child has ended.
+constexpr int kMostReadsAfterEnd = 64;
+
 // Waits up to the milliseconds, or until the child ends, dispatching window
 // messages meanwhile.
 void wait_for_child(HANDLE process, DWORD milliseconds) {
@@ -164,8 +167,11 @@ Text run_command(const Text& command) {
       // What the child wrote after the last empty peek is still in the pipe.
       // A grandchild that keeps the write end open does not hold us: we stop
       // at the first empty peek instead of waiting for the end of the pipe.
-      for (DWORD left = bytes_available(read_end.get()); left != 0;
-           left = bytes_available(read_end.get())) {
+      // The child's own rest is at most one pipe buffer; a grandchild that
+      // keeps writing is cut off after a bounded number of reads.
+      int reads = 0;
+      for (DWORD left = bytes_available(read_end.get()); left != 0 && reads < kMostReadsAfterEnd;
+           left = bytes_available(read_end.get()), ++reads) {
         if (!read_chunk(read_end.get(), left, output)) break;
       }
       break;
@@ -206,6 +212,7 @@ void wait_on_message_queue(std::uint32_t milliseconds) {
 }
 
 bool wait_with_events(std::int32_t interval, std::int64_t unit) {
+  if (program_quitting()) return true;
   OwnedHandle timer(CreateWaitableTimerA(nullptr, FALSE, nullptr));
   LARGE_INTEGER due;
   due.QuadPart = wait_due_time(interval, unit);

@@ -5,6 +5,8 @@
 //   last <ms>            sleeps, writes one line and ends at once
 //   grandchild <ms>      starts a copy of itself that inherits the output and
 //                        sleeps, writes one line and ends before the copy
+//   chatty <ms>          the same, but the copy writes without pause
+//   spew <ms>            writes 4 KB blocks without pause for that long
 //   sleep <ms>           sleeps and ends
 //   stdin                tries to read standard input and says what came
 //   exit <code>          writes one line and ends with the code
@@ -26,6 +28,13 @@ void put(const char* text) { put(text, static_cast<DWORD>(std::strlen(text))); }
 
 unsigned long number(int argc, char** argv, int index, unsigned long fallback) {
   return argc > index ? std::strtoul(argv[index], nullptr, 10) : fallback;
+}
+
+DWORD g_spew_ms = 1000;
+
+DWORD WINAPI end_spewing(LPVOID) {
+  Sleep(g_spew_ms);
+  ExitProcess(0);
 }
 
 }  // namespace
@@ -55,11 +64,21 @@ int main(int argc, char** argv) {
     put("last words\r\n");
     return 0;
   }
-  if (std::strcmp(mode, "grandchild") == 0) {
+  if (std::strcmp(mode, "spew") == 0) {
+    // The pipe's read end is inherited too, so a full pipe may block a write
+    // for good once the runner has gone: a timer thread ends the process.
+    g_spew_ms = number(argc, argv, 2, 1000);
+    CreateThread(nullptr, 0, end_spewing, nullptr, 0, nullptr);
+    std::vector<char> block(4096, 's');
+    for (;;) put(block.data(), 4096);
+  }
+  const bool chatty = std::strcmp(mode, "chatty") == 0;
+  if (std::strcmp(mode, "grandchild") == 0 || chatty) {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     char line[MAX_PATH + 64];
-    std::snprintf(line, sizeof(line), "\"%s\" sleep %lu", self, number(argc, argv, 2, 5000));
+    std::snprintf(line, sizeof(line), "\"%s\" %s %lu", self, chatty ? "spew" : "sleep",
+                  number(argc, argv, 2, 5000));
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -70,6 +89,7 @@ int main(int argc, char** argv) {
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    if (chatty) Sleep(200);  // let the copy fill the pipe first
     put("parent done\r\n");
     return 0;
   }
