@@ -1,5 +1,6 @@
 // The cleaning run's waits with the real program: a residue another program
 // holds open, a click during a wait, and the window closed during a run.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -143,6 +144,7 @@ TEST(CleaningWaits, ClosingDuringARunEndsItWithoutFurtherCommands) {
   ASSERT_TRUE(app->wait_for_exit(20000, &code));
   const DWORD busy_ms = tc::e2e::now_ms() - start;
   EXPECT_LE(busy_ms, idle_ms + 1000) << "idle close " << idle_ms << " ms";
+  std::printf("close: idle %lu ms, during a run %lu ms\n", idle_ms, busy_ms);
   EXPECT_EQ(code, 0u);
   Sleep(500);
   EXPECT_EQ(prefix.recorded(), Lines{"SC qc ViewPic_TelvoSvc"});
