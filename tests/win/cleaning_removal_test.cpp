@@ -156,8 +156,10 @@ TEST(CleaningProcesses, OwnProcessIsNeverChosen) {
   const std::string own = tc::own_image_name(sys.ports);
   EXPECT_EQ(own, "win_tests.exe");
   EXPECT_TRUE(tc::process_is_running(sys.ports, own));  // it is running, plainly
-  EXPECT_EQ(tc::find_process_id(sys.ports, own), 0u);
-  EXPECT_FALSE(tc::terminate_process_by_name(sys.ports, own));
+  // Other cases of this program may run beside this one (CTest runs them in
+  // parallel), so only "never this process" can be asserted here; ending by
+  // name is left untried, it could end a sibling. The fakes cover the rest.
+  EXPECT_NE(tc::find_process_id(sys.ports, own), GetCurrentProcessId());
 }
 
 TEST(CleaningRemoval, QuietRemovalEndsOnlyTheProcessRunningThatFile) {
