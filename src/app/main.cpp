@@ -4,17 +4,9 @@
 
 #include <cstdlib>
 
-#include "app/log_box_win.h"
-#include "app/main_window_win.h"
-#include "app/regex_object_win.h"
-#include "cleaning/cleaning_run.h"
-#include "cleaning/files_win.h"
-#include "cleaning/processes_win.h"
+#include "app/program_win.h"
 #include "module/memory_module.h"
 #include "module/skin_attach.h"
-#include "ports/ports.h"
-#include "system/command_runner_win.h"
-#include "system/events_win.h"
 #include "system/registry_access.h"
 #include "system/registry_win.h"
 
@@ -40,18 +32,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   std::atexit(exit_handler);
   tc::skin_startup_hook(*g_memory_module);
 
-  tc::MainWindow window;
-  window.on_created = [] { tc::on_main_window_created(*g_memory_module); };
-  if (!window.create(instance, show_command)) return 1;
+  tc::ProgramWindow program(*g_memory_module, *g_registry_access);
+  if (!program.create(instance, show_command)) return 1;
 
-  tc::Win32LogBox log_box(window.log_box());
-  tc::Win32EventPort events;
-  tc::Win32Console console;
-  tc::Win32Files files;
-  tc::Win32Processes processes;
-  tc::Win32Regex regex;
-  tc::Ports ports{log_box, events, console, files, processes, *g_registry_access, &regex};
-  window.on_clicked = [&ports] { tc::run_cleaning(ports); };
-
-  return tc::run_message_loop(window.window());
+  return tc::run_message_loop(program.window.window());
 }

@@ -14,6 +14,9 @@ class EventPort {
   // True once the program is quitting (the window was closed): waits return
   // at once and no further command is started.
   virtual bool quitting() = 0;
+  // Blocks until a message is waiting or the milliseconds have passed; at
+  // once when one is waiting already. Waits sleep here instead of spinning.
+  virtual void wait_for_message(std::uint32_t milliseconds) = 0;
 };
 
 }  // namespace tc

@@ -12,9 +12,13 @@ void delay_with_events(EventPort& events, std::int32_t milliseconds) {
     events.process_events();
     events.process_events();
     if (events.quitting()) return;
-    if (events.tick_count() - start > length) return;
+    const std::uint32_t elapsed = events.tick_count() - start;
+    if (elapsed > length) return;
     events.process_events();
     events.process_events();
+    // Sleep until a message comes or the wait is over, rather than spin: a
+    // ten-second retry loop would otherwise keep a whole core busy.
+    events.wait_for_message(length - elapsed + 1);
   }
 }
 

@@ -6,8 +6,9 @@
 
 namespace tc {
 
-// Waits the given milliseconds (none for 0 or less) without sleeping,
-// dispatching window messages all the while; returns early when quitting.
+// Waits the given milliseconds (none for 0 or less), dispatching window
+// messages as they arrive and sleeping while none do; returns early when
+// quitting.
 void delay_with_events(EventPort& events, std::int32_t milliseconds);
 
 }  // namespace tc

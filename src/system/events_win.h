@@ -27,6 +27,9 @@ class Win32EventPort : public EventPort {
   void process_events() override { tc::process_events(); }
   std::uint32_t tick_count() override { return GetTickCount(); }
   bool quitting() override { return program_quitting(); }
+  void wait_for_message(std::uint32_t milliseconds) override {
+    MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
 };
 
 }  // namespace tc

@@ -6,6 +6,19 @@ void FakeEventPort::at(std::uint32_t ms, std::function<void()> action) {
   due_.push_back(Due{ms, std::move(action)});
 }
 
+void FakeEventPort::wait_for_message(std::uint32_t milliseconds) {
+  ++sleeps_;
+  // Wake so that the next pump lands on the action's time, as it would
+  // without the sleep.
+  std::uint32_t wake = now_ + milliseconds;
+  for (const Due& due : due_) {
+    const std::uint32_t before = due.at - step_ms;
+    if (static_cast<std::int32_t>(before - now_) <= 0) return;  // the next pump runs it
+    if (static_cast<std::int32_t>(before - wake) < 0) wake = before;
+  }
+  now_ = wake;
+}
+
 void FakeEventPort::process_events() {
   ++pumps_;
   now_ += step_ms;

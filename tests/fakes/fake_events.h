@@ -17,6 +17,9 @@ class FakeEventPort : public EventPort {
   void process_events() override;
   std::uint32_t tick_count() override { return now_; }
   bool quitting() override { return quitting_; }
+  // Moves the clock on to the end of the wait, or to just before the next
+  // due action when that comes first (its message would wake the wait).
+  void wait_for_message(std::uint32_t milliseconds) override;
 
   // Moves the clock on without pumping (the time a command takes).
   void advance(std::uint32_t ms) { now_ += ms; }
@@ -27,6 +30,7 @@ class FakeEventPort : public EventPort {
 
   std::uint32_t step_ms = 1;
   std::uint64_t pumps() const { return pumps_; }
+  std::uint64_t sleeps() const { return sleeps_; }
 
  private:
   struct Due {
@@ -36,6 +40,7 @@ class FakeEventPort : public EventPort {
   std::uint32_t now_;
   bool quitting_ = false;
   std::uint64_t pumps_ = 0;
+  std::uint64_t sleeps_ = 0;
   std::vector<Due> due_;
 };
 

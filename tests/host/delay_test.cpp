@@ -47,5 +47,19 @@ TEST(DelayWithEvents, DispatchesDueEventsAndStopsWhenQuitting) {
   EXPECT_LT(events.tick_count() - 100, 510u);  // returned soon after the quit
 }
 
+TEST(DelayWithEvents, SleepsWhileNothingArrivesAndWakesForWhatDoes) {
+  FakeEventPort events(100);
+  delay_with_events(events, 1000);
+  EXPECT_LE(events.pumps(), 8u);  // a spinning wait would pump about a thousand times
+
+  FakeEventPort clicked(100);
+  std::uint32_t handled_at = 0;
+  clicked.at(400, [&] { handled_at = clicked.tick_count(); });
+  delay_with_events(clicked, 1000);
+  EXPECT_GE(handled_at, 400u);
+  EXPECT_LE(handled_at, 402u);  // dispatched when it came, not at the end
+  EXPECT_GE(clicked.tick_count() - 100, 1001u);
+}
+
 }  // namespace
 }  // namespace tc
