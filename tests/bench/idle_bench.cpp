@@ -125,7 +125,7 @@ void bench_retry_loop(tc_bench::Program& program) {
     std::printf(" %.0f", next - console.starts[i]);
   }
   std::printf("\n");
-  tc_bench::figure("CPU share during 10 x 1000 ms retries", wall > 0 ? 100.0 * cpu / wall : 0.0, "%",
+  tc_bench::figure("CPU share in 10 x 1000 ms retries", wall > 0 ? 100.0 * cpu / wall : 0.0, "%",
                    "<= 2");
 }
 
@@ -208,7 +208,7 @@ void report_delays(const char* during, const std::vector<double>& delays) {
   std::printf("%zu messages posted during %s: p50 %.2f ms, p99 %.2f ms, max %.2f ms\n",
               delays.size(), during, tc_bench::percentile(delays, 0.5),
               tc_bench::percentile(delays, 0.99), tc_bench::largest(delays));
-  const std::string name = std::string("dispatch delay during ") + during;
+  const std::string name = std::string("dispatch delay in ") + during;
   tc_bench::figure((name + ", p50").c_str(), tc_bench::percentile(delays, 0.5), "ms", "-");
   tc_bench::figure((name + ", p99").c_str(), tc_bench::percentile(delays, 0.99), "ms", "<= 20");
 }
@@ -217,7 +217,7 @@ void bench_wait_delay(tc_bench::Program& program, DelayProbe& probe) {
   tc_bench::Program::settle();
   probe.start();
   tc::delay_with_events(program.ports().events, 3000);
-  report_delays("a 3000 ms wait", probe.stop());
+  report_delays("3 s wait", probe.stop());
 }
 
 constexpr int kFolders = 20;
@@ -263,8 +263,8 @@ void bench_search_delay(tc_bench::Program& program, DelayProbe& probe) {
                 pass + 1, exists ? "found" : "MISSING", subfolders.size(), files.size(), elapsed,
                 rates.back());
   }
-  report_delays("a search of 20,000 files", delays);
-  tc_bench::figure("folder search, entries per second (median pass)",
+  report_delays("20,000-file search", delays);
+  tc_bench::figure("folder search rate (median pass)",
                    tc_bench::percentile(rates, 0.5), "/s", "-");
 }
 

@@ -2,7 +2,7 @@
 # bench process: idle cost and responsiveness of its waits and folder walks,
 # and the split of a whole cleaning run over the demo installation (that one
 # runs in a seeded prefix of its own, see scripts/bench).
-foreach(bench idle_bench demo_run_bench)
+foreach(bench idle_bench cleaning_demo_bench)
   add_executable(${bench} ${CMAKE_CURRENT_LIST_DIR}/${bench}.cpp)
   target_link_libraries(${bench} PRIVATE tc_win tc_core tc_skin_blobs)
   target_compile_options(${bench} PRIVATE ${TC_CHARSET_FLAGS} ${TC_WARNINGS})
@@ -10,4 +10,4 @@ foreach(bench idle_bench demo_run_bench)
   set_target_properties(${bench} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 endforeach()
 # scripts/seed-demo installs the stand-ins and starts the sleeping helper.
-add_dependencies(demo_run_bench standins clean_sleeper)
+add_dependencies(cleaning_demo_bench standins clean_sleeper)

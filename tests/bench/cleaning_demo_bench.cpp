@@ -26,7 +26,7 @@ using tc_bench::now_ms;
 struct Ledger {
   double waits = 0, pumps = 0, commands = 0, files = 0, processes = 0, log = 0, registry = 0,
          regex = 0;
-  long event_calls = 0, other_calls = 0, command_count = 0, wait_stretches = 0;
+  long event_calls = 0, other_calls = 0, command_count = 0, wait_stretches = 0, appends = 0;
 
   void event_call(double ms, bool sleeps) {
     ++event_calls;
@@ -205,6 +205,7 @@ class TimedLogBox : public tc::LogBox {
   TimedLogBox(tc::LogBox& inner, Ledger& ledger) : inner_(inner), ledger_(ledger) {}
   void append_text(const tc::Text& text) override {
     Timed timed(ledger_, ledger_.log);
+    ++ledger_.appends;
     inner_.append_text(text);
   }
 
@@ -260,7 +261,7 @@ void line(const char* what, double ms, double total) {
 int main() {
   tc_bench::Program program;
   if (!program.created()) {
-    std::printf("demo_run_bench: the window could not be made\n");
+    std::printf("cleaning_demo_bench: the window could not be made\n");
     return 1;
   }
   tc::ProgramWindow& window = program.window();
@@ -300,6 +301,11 @@ int main() {
   line("registry", ledger.registry, total);
   line("regular expressions", ledger.regex, total);
   line("the program's own code", rest - inside_ports, total);
+  // Under Wine most of the log box's time is the edit control drawing each
+  // insertion on the visible window; shown apart so the rest can be judged.
+  std::printf("%ld log box appends, %.2f ms each; the rest without them: %.1f ms, %.2f %%\n",
+              ledger.appends, ledger.appends ? ledger.log / static_cast<double>(ledger.appends) : 0.0,
+              rest - ledger.log, share(rest - ledger.log, total));
 
   tc_bench::figure("demo run, total", total, "ms", "-");
   tc_bench::figure("demo run, waits", ledger.waits, "ms", "-");
@@ -307,6 +313,6 @@ int main() {
   tc_bench::figure("demo run, console commands", ledger.commands, "ms", "-");
   tc_bench::figure("demo run, console commands share", share(ledger.commands, total), "%", "-");
   tc_bench::figure("demo run, rest (own overhead)", rest, "ms", "-");
-  tc_bench::figure("demo run, rest share", share(rest, total), "%", "< 5");
+  tc_bench::figure("demo run, rest share (own overhead)", share(rest, total), "%", "< 5");
   return finished ? 0 : 1;
 }
