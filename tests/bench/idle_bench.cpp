@@ -222,7 +222,7 @@ void bench_wait_delay(tc_bench::Program& program, DelayProbe& probe) {
 
 constexpr int kFolders = 20;
 constexpr int kFilesPerFolder = 1000;
-constexpr int kSearchPasses = 3;
+constexpr int kSearchPasses = 8;
 
 void bench_search_delay(tc_bench::Program& program, DelayProbe& probe) {
   ScratchFolder scratch("tc-search-bench");
