@@ -6,3 +6,17 @@ target_compile_options(runner_bench PRIVATE ${TC_CHARSET_FLAGS} ${TC_WARNINGS})
 target_compile_definitions(runner_bench PRIVATE TC_BINARY_DIR="${CMAKE_BINARY_DIR}")
 set_target_properties(runner_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 add_dependencies(runner_bench runner_writer)
+
+# Start-up and footprint of the real program, against minimal_window.exe: the
+# smallest one-window program, built with the same toolchain and flags.
+add_executable(minimal_window WIN32 ${CMAKE_CURRENT_LIST_DIR}/minimal_window.cpp)
+target_compile_options(minimal_window PRIVATE ${TC_CHARSET_FLAGS} ${TC_WARNINGS})
+target_link_options(minimal_window PRIVATE -s)
+set_target_properties(minimal_window PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+foreach(bench startup_bench footprint_bench)
+  add_executable(${bench} ${CMAKE_CURRENT_LIST_DIR}/${bench}.cpp)
+  target_link_libraries(${bench} PRIVATE tc_e2e_driver psapi)
+  target_compile_options(${bench} PRIVATE ${TC_CHARSET_FLAGS} ${TC_WARNINGS})
+  set_target_properties(${bench} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+  add_dependencies(${bench} TelvoCleaner minimal_window)
+endforeach()
