@@ -12,10 +12,10 @@ using clean_e2e::Prefix;
 using clean_e2e::Transcript;
 using Lines = std::vector<std::string>;
 
-const std::string kPic = "C:\\Program Files\\TelvoPic";
-const std::string kPakzo = "C:\\Program Files\\Pakzo\\";  // registered with its backslash
-const std::string kPinyin = "C:\\Program Files\\TelvoPinyin";
-const std::string kExplorer = "C:\\Program Files\\TelvoExplorer";
+using clean_e2e::demo::kExplorer;
+using clean_e2e::demo::kPakzo;
+using clean_e2e::demo::kPic;
+using clean_e2e::demo::kPinyin;
 
 TEST(CleaningRun, NothingInstalledWritesFourLinesAndRunsNoCommand) {
   CLEANING_E2E_ONLY();
@@ -36,58 +36,13 @@ TEST(CleaningRun, NothingInstalledWritesFourLinesAndRunsNoCommand) {
 TEST(CleaningRun, AllFourInstalledAreCleanedCompletely) {
   CLEANING_E2E_ONLY();
   Prefix prefix;
-  // Picture viewer: every residue, its updater running.
-  prefix.set_value(Prefix::kProducts[0], "Path", kPic);
-  for (const char* f : {"TelvoPic.exe", "TelvoPicUpdate.exe", "Pic_TelvoUpgrade.exe",
-                        "TelvoPicHomePage.exe", "Protect\\ViewPicSvc.exe", "tool\\bin\\PicTool.exe"})
-    Prefix::exe(kPic + "\\" + f);
-  for (const char* f : {"TelvoPic.ini", "Pic_TelvoUpgrade.dll", "Protect\\svc.ini", "tool\\t.dat"})
-    Prefix::file(kPic + "\\" + f);
-  const DWORD updater = prefix.run(kPic + "\\TelvoPicUpdate.exe");
-  ASSERT_NE(updater, 0u);
-  Prefix::service("ViewPic_TelvoSvc", "\"C:\\Program Files\\TelvoPic\\Protect\\ViewPicSvc.exe\"");
-  Prefix::task("Pic_TelvoUpgrade Task");
-
-  // Archiver, its path ending in a backslash; one of its two rules exists.
-  prefix.set_value(Prefix::kProducts[1], "Path", kPakzo);
-  for (const char* f : {"Pakzo.exe", "PakzoUpdate.exe", "Pakzo_TelvoUpgrade.exe", "PakzoHomePage.exe"})
-    Prefix::exe(kPakzo + f);
-  for (const char* f : {"Pakzo_TelvoUpgrade.dll", "Protect\\agent.dat"}) Prefix::file(kPakzo + f);
-  Prefix::folder(kPakzo + "tool");
-  Prefix::service("PakzoSvc", "\"C:\\Program Files\\Pakzo\\PakzoSvc.exe\"");
-  Prefix::task("Pakzo_TelvoUpgrade Task");
-  Prefix::rule("Pakzo_TelvoDLAgent_Rule");
-
-  // Input method: current version, two outdated ones and a dot folder.
-  prefix.set_value(Prefix::kProducts[2], "Path", kPinyin);
-  prefix.set_value(Prefix::kProducts[2], "Version", "7.2.0.1");
+  const clean_e2e::AllFour installed = clean_e2e::install_all_four(prefix);
+  ASSERT_NE(installed.updater, 0u);
+  ASSERT_NE(installed.protect_program, 0u);
+  ASSERT_EQ(installed.outdated.size(), 2u);
+  const DWORD updater = installed.updater;
+  const std::vector<std::string>& outdated = installed.outdated;
   const std::string current = kPinyin + "\\7.2.0.1";
-  for (const char* f : {"6.9.0.3\\TelvoPinyinUpdate.exe", "7.2.0.1\\Pinyin_TelvoSvc.exe",
-                        "7.2.0.1\\TelvoPinyinUpdate.exe", "7.2.0.1\\Pinyin_TelvoUpgrade.exe"})
-    Prefix::exe(kPinyin + "\\" + f);
-  for (const char* f : {"TelvoPinyin.ime", "6.9.0.3\\old.dll", "7.0.1.0\\old.dll", ".cache\\index.dat",
-                        "7.2.0.1\\TelvoPinyin.dll", "7.2.0.1\\Pinyin_TelvoUpgrade.dll",
-                        "7.2.0.1\\Protect\\p.dat", "7.2.0.1\\tool\\t.dat"})
-    Prefix::file(kPinyin + "\\" + f);
-  Prefix::service("InputMd_TelvoSvc", "\"C:\\Program Files\\TelvoPinyin\\7.2.0.1\\Pinyin_TelvoSvc.exe\"");
-  Prefix::task("Pinyin_TelvoUpgrade Task");
-
-  // Browser: a program keeps running inside its Protect folder.
-  prefix.set_value(Prefix::kProducts[3], "Path", kExplorer);
-  for (const char* f : {"TelvoExplorer.exe", "Upgrade_TelvoExplorer.exe", "TelvoSafeCenterInstaller.exe",
-                        "Protect\\ProtectSvc.exe"})
-    Prefix::exe(kExplorer + "\\" + f);
-  for (const char* f : {"Upgrade_TelvoExplorer.dll", "Resource\\ad.png", "Assistant\\assist.dat"})
-    Prefix::file(kExplorer + "\\" + f);
-  ASSERT_NE(prefix.run(kExplorer + "\\Protect\\ProtectSvc.exe"), 0u);
-  Prefix::service("Protect_TelvoExplorer", "\"C:\\Program Files\\TelvoExplorer\\Protect\\ProtectSvc.exe\"");
-  Prefix::task("Upgrade TelvoExplorer Task");
-
-  // Wine lists a folder in the Unix directory's order: take it from a search.
-  std::vector<std::string> outdated;
-  for (const std::string& name : clean_e2e::search_order(kPinyin))
-    if (name != "7.2.0.1" && name[0] != '.') outdated.push_back(kPinyin + "\\" + name);
-  ASSERT_EQ(outdated.size(), 2u);
 
   std::unique_ptr<tc::e2e::App> app;
   const std::string log = clean_e2e::run_once(app);

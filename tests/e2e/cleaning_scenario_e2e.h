@@ -225,13 +225,18 @@ class Prefix {
 
   void reset() {
     for (const char* key : kProducts) RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
-    // rm does not follow links, so a decoy behind one is only ever unlinked.
+    // Removed with the system's calls, which take a link away as a link;
+    // what they cannot remove (a link to a folder with files, under Wine) goes
+    // by rm, which does not follow links either. Each start of a Unix program
+    // costs this process a handle under Wine, so the shell is the exception.
     std::string targets;
     for (const char* p : {"C:\\Program Files\\TelvoPic", "C:\\Program Files\\Pakzo",
                           "C:\\Program Files\\TelvoPinyin", "C:\\Program Files\\TelvoExplorer",
-                          "C:\\Apps", "C:\\decoy", "C:\\standin", "C:\\standin-log.txt"})
-      targets += " '" + unix_path(p) + "'";
-    unix_shell("rm -rf" + targets);
+                          "C:\\Apps", "C:\\decoy", "C:\\standin", "C:\\standin-log.txt"}) {
+      tc_test::remove_tree(p);
+      if (exists(p)) targets += " '" + unix_path(p) + "'";
+    }
+    if (!targets.empty()) unix_shell("rm -rf" + targets);
   }
 
   static void install_standins() {
@@ -308,6 +313,78 @@ class Holder {
  private:
   tc_test::Child child_;
 };
+
+// The demo installation: all four products with every residue, services,
+// tasks and a firewall rule for the stand-ins, the picture viewer's updater
+// and a program inside the browser's Protect folder running.
+namespace demo {
+inline const std::string kPic = "C:\\Program Files\\TelvoPic";
+inline const std::string kPakzo = "C:\\Program Files\\Pakzo\\";  // registered with its backslash
+inline const std::string kPinyin = "C:\\Program Files\\TelvoPinyin";
+inline const std::string kExplorer = "C:\\Program Files\\TelvoExplorer";
+}  // namespace demo
+
+struct AllFour {
+  DWORD updater = 0;          // 0: it could not be started
+  DWORD protect_program = 0;  // likewise
+  // The input method's outdated version folders in the order a search gives.
+  std::vector<std::string> outdated;
+};
+
+inline AllFour install_all_four(Prefix& prefix) {
+  using namespace demo;
+  AllFour installed;
+  // Picture viewer: every residue, its updater running.
+  prefix.set_value(Prefix::kProducts[0], "Path", kPic);
+  for (const char* f : {"TelvoPic.exe", "TelvoPicUpdate.exe", "Pic_TelvoUpgrade.exe",
+                        "TelvoPicHomePage.exe", "Protect\\ViewPicSvc.exe", "tool\\bin\\PicTool.exe"})
+    Prefix::exe(kPic + "\\" + f);
+  for (const char* f : {"TelvoPic.ini", "Pic_TelvoUpgrade.dll", "Protect\\svc.ini", "tool\\t.dat"})
+    Prefix::file(kPic + "\\" + f);
+  installed.updater = prefix.run(kPic + "\\TelvoPicUpdate.exe");
+  Prefix::service("ViewPic_TelvoSvc", "\"C:\\Program Files\\TelvoPic\\Protect\\ViewPicSvc.exe\"");
+  Prefix::task("Pic_TelvoUpgrade Task");
+
+  // Archiver, its path ending in a backslash; one of its two rules exists.
+  prefix.set_value(Prefix::kProducts[1], "Path", kPakzo);
+  for (const char* f : {"Pakzo.exe", "PakzoUpdate.exe", "Pakzo_TelvoUpgrade.exe", "PakzoHomePage.exe"})
+    Prefix::exe(kPakzo + f);
+  for (const char* f : {"Pakzo_TelvoUpgrade.dll", "Protect\\agent.dat"}) Prefix::file(kPakzo + f);
+  Prefix::folder(kPakzo + "tool");
+  Prefix::service("PakzoSvc", "\"C:\\Program Files\\Pakzo\\PakzoSvc.exe\"");
+  Prefix::task("Pakzo_TelvoUpgrade Task");
+  Prefix::rule("Pakzo_TelvoDLAgent_Rule");
+
+  // Input method: current version, two outdated ones and a dot folder.
+  prefix.set_value(Prefix::kProducts[2], "Path", kPinyin);
+  prefix.set_value(Prefix::kProducts[2], "Version", "7.2.0.1");
+  for (const char* f : {"6.9.0.3\\TelvoPinyinUpdate.exe", "7.2.0.1\\Pinyin_TelvoSvc.exe",
+                        "7.2.0.1\\TelvoPinyinUpdate.exe", "7.2.0.1\\Pinyin_TelvoUpgrade.exe"})
+    Prefix::exe(kPinyin + "\\" + f);
+  for (const char* f : {"TelvoPinyin.ime", "6.9.0.3\\old.dll", "7.0.1.0\\old.dll", ".cache\\index.dat",
+                        "7.2.0.1\\TelvoPinyin.dll", "7.2.0.1\\Pinyin_TelvoUpgrade.dll",
+                        "7.2.0.1\\Protect\\p.dat", "7.2.0.1\\tool\\t.dat"})
+    Prefix::file(kPinyin + "\\" + f);
+  Prefix::service("InputMd_TelvoSvc", "\"C:\\Program Files\\TelvoPinyin\\7.2.0.1\\Pinyin_TelvoSvc.exe\"");
+  Prefix::task("Pinyin_TelvoUpgrade Task");
+
+  // Browser: a program keeps running inside its Protect folder.
+  prefix.set_value(Prefix::kProducts[3], "Path", kExplorer);
+  for (const char* f : {"TelvoExplorer.exe", "Upgrade_TelvoExplorer.exe", "TelvoSafeCenterInstaller.exe",
+                        "Protect\\ProtectSvc.exe"})
+    Prefix::exe(kExplorer + "\\" + f);
+  for (const char* f : {"Upgrade_TelvoExplorer.dll", "Resource\\ad.png", "Assistant\\assist.dat"})
+    Prefix::file(kExplorer + "\\" + f);
+  installed.protect_program = prefix.run(kExplorer + "\\Protect\\ProtectSvc.exe");
+  Prefix::service("Protect_TelvoExplorer", "\"C:\\Program Files\\TelvoExplorer\\Protect\\ProtectSvc.exe\"");
+  Prefix::task("Upgrade TelvoExplorer Task");
+
+  // Wine lists a folder in the Unix directory's order: take it from a search.
+  for (const std::string& name : search_order(kPinyin))
+    if (name != "7.2.0.1" && name[0] != '.') installed.outdated.push_back(kPinyin + "\\" + name);
+  return installed;
+
+}
 
 // Starts the program, presses the button once and waits for the run's end.
 inline std::string run_once(std::unique_ptr<tc::e2e::App>& app, DWORD timeout_ms = 120000) {
