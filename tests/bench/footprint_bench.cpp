@@ -41,26 +41,30 @@ std::vector<unsigned char> read_file(const std::string& path) {
 // with a malformed image.
 std::vector<std::string> imported_dlls(const std::vector<unsigned char>& image, std::string* error) {
   std::vector<std::string> dlls;
+  auto fail = [&](const char* why) {
+    *error = why;
+    return std::vector<std::string>();
+  };
   auto fits = [&](std::size_t offset, std::size_t size) {
     return offset <= image.size() && size <= image.size() - offset;
   };
   IMAGE_DOS_HEADER dos;
-  if (!fits(0, sizeof(dos))) return *error = "shorter than a DOS header", dlls;
+  if (!fits(0, sizeof(dos))) return fail("shorter than a DOS header");
   std::memcpy(&dos, image.data(), sizeof(dos));
   const std::size_t nt_offset = static_cast<std::size_t>(dos.e_lfanew);
   IMAGE_NT_HEADERS32 nt;
   if (dos.e_magic != IMAGE_DOS_SIGNATURE || !fits(nt_offset, sizeof(nt))) {
-    return *error = "no PE header", dlls;
+    return fail("no PE header");
   }
   std::memcpy(&nt, &image[nt_offset], sizeof(nt));
   if (nt.Signature != IMAGE_NT_SIGNATURE || nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
-    return *error = "not a PE32 image", dlls;
+    return fail("not a PE32 image");
   }
   const std::size_t sections_offset = nt_offset + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
                                       nt.FileHeader.SizeOfOptionalHeader;
   std::vector<IMAGE_SECTION_HEADER> sections(nt.FileHeader.NumberOfSections);
   if (!fits(sections_offset, sections.size() * sizeof(IMAGE_SECTION_HEADER))) {
-    return *error = "section table out of the file", dlls;
+    return fail("section table out of the file");
   }
   std::memcpy(sections.data(), &image[sections_offset], sections.size() * sizeof(IMAGE_SECTION_HEADER));
   auto file_offset = [&](DWORD rva) -> std::size_t {
@@ -83,11 +87,11 @@ std::vector<std::string> imported_dlls(const std::vector<unsigned char>& image, 
   if (imports.VirtualAddress != 0) {
     for (std::size_t d = file_offset(imports.VirtualAddress);; d += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
       IMAGE_IMPORT_DESCRIPTOR descriptor;
-      if (!fits(d, sizeof(descriptor))) return *error = "import table out of the file", dlls;
+      if (!fits(d, sizeof(descriptor))) return fail("import table out of the file");
       std::memcpy(&descriptor, &image[d], sizeof(descriptor));
       if (descriptor.Name == 0) break;
       std::string name;
-      if (!name_at(descriptor.Name, &name)) return *error = "import name out of the file", dlls;
+      if (!name_at(descriptor.Name, &name)) return fail("import name out of the file");
       dlls.push_back(name);
     }
   }
@@ -97,12 +101,12 @@ std::vector<std::string> imported_dlls(const std::vector<unsigned char>& image, 
   if (delayed.VirtualAddress != 0) {
     for (std::size_t d = file_offset(delayed.VirtualAddress);; d += 8 * sizeof(DWORD)) {
       DWORD fields[8];
-      if (!fits(d, sizeof(fields))) return *error = "delay-import table out of the file", dlls;
+      if (!fits(d, sizeof(fields))) return fail("delay-import table out of the file");
       std::memcpy(fields, &image[d], sizeof(fields));
       if (fields[1] == 0) break;
       const DWORD rva = (fields[0] & 1) ? fields[1] : fields[1] - nt.OptionalHeader.ImageBase;
       std::string name;
-      if (!name_at(rva, &name)) return *error = "delay-import name out of the file", dlls;
+      if (!name_at(rva, &name)) return fail("delay-import name out of the file");
       dlls.push_back("delay:" + name);
     }
   }
@@ -110,6 +114,8 @@ std::vector<std::string> imported_dlls(const std::vector<unsigned char>& image, 
 }
 
 bool is_system_dll(const std::string& dll) {
+  // A name with a folder in it is looked up there, not in the system folder.
+  if (dll.empty() || dll.find_first_of("\\/:") != std::string::npos) return false;
   static const char* const kKnown[] = {"kernel32.dll", "user32.dll", "gdi32.dll",   "advapi32.dll",
                                        "shell32.dll",  "ole32.dll",  "oleaut32.dll", "comctl32.dll",
                                        "msvcrt.dll",   "ntdll.dll",  "shlwapi.dll",  "version.dll"};
