@@ -1,4 +1,4 @@
-// Small helpers the start-up and footprint benchmarks share: a fine clock,
+// What the benchmark programs share: a fine clock, the process's CPU time,
 // percentiles, the FIGURE line scripts/bench collects, and the path of a
 // program built next to the benchmarks.
 #pragma once
@@ -23,6 +23,18 @@ inline double now_ms() {
   return static_cast<double>(counter.QuadPart) * 1000.0 / frequency;
 }
 
+// Kernel and user time of this process so far.
+inline double process_cpu_ms() {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0.0;
+  auto ms = [](const FILETIME& t) {
+    return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) |
+                               t.dwLowDateTime) /
+           10000.0;
+  };
+  return ms(kernel) + ms(user);
+}
+
 // Nearest-rank percentile; the median of an even count is the upper middle.
 inline double percentile(std::vector<double> values, double fraction) {
   if (values.empty()) return 0.0;
@@ -30,6 +42,10 @@ inline double percentile(std::vector<double> values, double fraction) {
   const std::size_t index =
       static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
   return values[std::min(index, values.size() - 1)];
+}
+
+inline double largest(const std::vector<double>& values) {
+  return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
 }
 
 inline void figure(const char* name, double value, const char* unit, const char* target) {

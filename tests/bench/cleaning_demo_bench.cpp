@@ -10,14 +10,15 @@
 #include <memory>
 #include <string>
 
-#include "bench_program.h"
+#include "bench/bench_figures.h"
+#include "support/program_fixture.h"
 #include "cleaning/cleaning_run.h"
 #include "system/registry_access.h"
 #include "system/registry_win.h"
 
 namespace {
 
-using tc_bench::now_ms;
+using tc::bench::now_ms;
 
 // Where the run's time went. A stretch of event-port calls with no other
 // port call in between belongs to a wait when it sleeps at least once
@@ -259,12 +260,12 @@ void line(const char* what, double ms, double total) {
 }  // namespace
 
 int main() {
-  tc_bench::Program program;
+  tc_test::ProgramFixture program;
   if (!program.created()) {
     std::printf("cleaning_demo_bench: the window could not be made\n");
     return 1;
   }
-  tc::ProgramWindow& window = program.window();
+  tc::ProgramWindow& window = program.program();
   Ledger ledger;
   TimedEvents events(window.events, ledger);
   TimedConsole console(window.console, ledger);
@@ -307,12 +308,12 @@ int main() {
               ledger.appends, ledger.appends ? ledger.log / static_cast<double>(ledger.appends) : 0.0,
               rest - ledger.log, share(rest - ledger.log, total));
 
-  tc_bench::figure("demo run, total", total, "ms", "-");
-  tc_bench::figure("demo run, waits", ledger.waits, "ms", "-");
-  tc_bench::figure("demo run, waits share", share(ledger.waits, total), "%", "-");
-  tc_bench::figure("demo run, console commands", ledger.commands, "ms", "-");
-  tc_bench::figure("demo run, console commands share", share(ledger.commands, total), "%", "-");
-  tc_bench::figure("demo run, rest (own overhead)", rest, "ms", "-");
-  tc_bench::figure("demo run, rest share (own overhead)", share(rest, total), "%", "< 5");
+  tc::bench::figure("demo run, total", total, "ms", "-");
+  tc::bench::figure("demo run, waits", ledger.waits, "ms", "-");
+  tc::bench::figure("demo run, waits share", share(ledger.waits, total), "%", "-");
+  tc::bench::figure("demo run, console commands", ledger.commands, "ms", "-");
+  tc::bench::figure("demo run, console commands share", share(ledger.commands, total), "%", "-");
+  tc::bench::figure("demo run, rest (own overhead)", rest, "ms", "-");
+  tc::bench::figure("demo run, rest share (own overhead)", share(rest, total), "%", "< 5");
   return finished ? 0 : 1;
 }

@@ -12,7 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "bench_program.h"
+#include "bench/bench_figures.h"
+#include "support/program_fixture.h"
 #include "cleaning/executable_removal.h"
 #include "cleaning/folder_tree.h"
 #include "cleaning/subfolders.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-using tc_bench::now_ms;
+using tc::bench::now_ms;
 
 // A scratch folder under the temporary folder, removed with what is left in
 // it when the bench ends.
@@ -88,7 +89,7 @@ class StampingConsole : public tc::Console {
   tc::Console& inner_;
 };
 
-void bench_retry_loop(tc_bench::Program& program) {
+void bench_retry_loop(tc_test::ProgramFixture& program) {
   ScratchFolder scratch("tc-idle-bench");
   const std::string path = scratch.path() + "\\HeldUpdate.exe";
   if (!make_file(path)) {
@@ -107,12 +108,12 @@ void bench_retry_loop(tc_bench::Program& program) {
   StampingConsole console(real.console);
   tc::Ports ports{real.log, real.events, console, real.files, real.processes, real.registry, real.regex};
 
-  tc_bench::Program::settle();
-  const double cpu_start = tc_bench::process_cpu_ms();
+  tc_test::ProgramFixture::settle();
+  const double cpu_start = tc::bench::process_cpu_ms();
   const double start = now_ms();
   const bool removed = tc::remove_executable(ports, path, false);
   const double end = now_ms();
-  const double cpu = tc_bench::process_cpu_ms() - cpu_start;
+  const double cpu = tc::bench::process_cpu_ms() - cpu_start;
   CloseHandle(held);
 
   const double wall = end - start;
@@ -125,7 +126,7 @@ void bench_retry_loop(tc_bench::Program& program) {
     std::printf(" %.0f", next - console.starts[i]);
   }
   std::printf("\n");
-  tc_bench::figure("CPU share in 10 x 1000 ms retries", wall > 0 ? 100.0 * cpu / wall : 0.0, "%",
+  tc::bench::figure("CPU share in 10 x 1000 ms retries", wall > 0 ? 100.0 * cpu / wall : 0.0, "%",
                    "<= 2");
 }
 
@@ -206,15 +207,15 @@ DelayProbe* DelayProbe::instance_ = nullptr;
 
 void report_delays(const char* during, const std::vector<double>& delays) {
   std::printf("%zu messages posted during %s: p50 %.2f ms, p99 %.2f ms, max %.2f ms\n",
-              delays.size(), during, tc_bench::percentile(delays, 0.5),
-              tc_bench::percentile(delays, 0.99), tc_bench::largest(delays));
+              delays.size(), during, tc::bench::percentile(delays, 0.5),
+              tc::bench::percentile(delays, 0.99), tc::bench::largest(delays));
   const std::string name = std::string("dispatch delay in ") + during;
-  tc_bench::figure((name + ", p50").c_str(), tc_bench::percentile(delays, 0.5), "ms", "-");
-  tc_bench::figure((name + ", p99").c_str(), tc_bench::percentile(delays, 0.99), "ms", "<= 20");
+  tc::bench::figure((name + ", p50").c_str(), tc::bench::percentile(delays, 0.5), "ms", "-");
+  tc::bench::figure((name + ", p99").c_str(), tc::bench::percentile(delays, 0.99), "ms", "<= 20");
 }
 
-void bench_wait_delay(tc_bench::Program& program, DelayProbe& probe) {
-  tc_bench::Program::settle();
+void bench_wait_delay(tc_test::ProgramFixture& program, DelayProbe& probe) {
+  tc_test::ProgramFixture::settle();
   probe.start();
   tc::delay_with_events(program.ports().events, 3000);
   report_delays("3 s wait", probe.stop());
@@ -224,7 +225,7 @@ constexpr int kFolders = 20;
 constexpr int kFilesPerFolder = 1000;
 constexpr int kSearchPasses = 8;
 
-void bench_search_delay(tc_bench::Program& program, DelayProbe& probe) {
+void bench_search_delay(tc_test::ProgramFixture& program, DelayProbe& probe) {
   ScratchFolder scratch("tc-search-bench");
   const double make_start = now_ms();
   int made = 0;
@@ -245,7 +246,7 @@ void bench_search_delay(tc_bench::Program& program, DelayProbe& probe) {
   tc::Ports& ports = program.ports();
   std::vector<double> delays, rates;
   for (int pass = 0; pass < kSearchPasses; ++pass) {
-    tc_bench::Program::settle();
+    tc_test::ProgramFixture::settle();
     probe.start();
     const double start = now_ms();
     // The walk removing a folder tree makes: the folder, its sub-folders and
@@ -264,14 +265,14 @@ void bench_search_delay(tc_bench::Program& program, DelayProbe& probe) {
                 rates.back());
   }
   report_delays("20,000-file search", delays);
-  tc_bench::figure("folder search rate (median pass)",
-                   tc_bench::percentile(rates, 0.5), "/s", "-");
+  tc::bench::figure("folder search rate (median pass)",
+                   tc::bench::percentile(rates, 0.5), "/s", "-");
 }
 
 }  // namespace
 
 int main() {
-  tc_bench::Program program;
+  tc_test::ProgramFixture program;
   if (!program.created()) {
     std::printf("idle_bench: the window could not be made\n");
     return 1;

@@ -5,6 +5,7 @@
 foreach(bench idle_bench cleaning_demo_bench)
   add_executable(${bench} ${CMAKE_CURRENT_LIST_DIR}/${bench}.cpp)
   target_link_libraries(${bench} PRIVATE tc_win tc_core tc_skin_blobs)
+  target_include_directories(${bench} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_compile_options(${bench} PRIVATE ${TC_CHARSET_FLAGS} ${TC_WARNINGS})
   target_compile_definitions(${bench} PRIVATE TC_BINARY_DIR="${CMAKE_BINARY_DIR}")
   set_target_properties(${bench} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)

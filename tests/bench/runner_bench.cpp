@@ -12,33 +12,16 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_figures.h"
 #include "system/command_runner_win.h"
 #include "system/events_win.h"
 
 namespace {
 
-double now_ms() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / frequency;
-}
-
-double percentile(std::vector<double> values, double fraction) {
-  if (values.empty()) return 0.0;
-  std::sort(values.begin(), values.end());
-  const std::size_t index = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
-  return values[std::min(index, values.size() - 1)];
-}
-
-void figure(const char* name, double value, const char* unit, const char* target) {
-  std::printf("FIGURE\t%s\t%.3f\t%s\t%s\n", name, value, unit, target);
-  std::fflush(stdout);
-}
+using tc::bench::figure;
+using tc::bench::now_ms;
+using tc::bench::percentile;
+using tc::bench::process_cpu_ms;
 
 std::string helper_line(const char* arguments) {
   std::string path = TC_BINARY_DIR "/tests/helpers/runner_writer.exe";
@@ -86,15 +69,6 @@ void bench_overhead() {
   std::printf("run_command(\"rem\") median %.1f ms, bare CreateProcessA+WaitForSingleObject median %.1f ms, %zu pairs\n",
               percentile(runs, 0.5), percentile(bares, 0.5), ratios.size());
   figure("run_command / bare start, median ratio", percentile(ratios, 0.5), "x", "<= 1.10");
-}
-
-double process_cpu_ms() {
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  auto ms = [](const FILETIME& t) {
-    return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0;
-  };
-  return ms(kernel) + ms(user);
 }
 
 void bench_cpu_share() {

@@ -9,7 +9,7 @@
 
 #include "app/log_panel.h"
 #include "soak/object_counts.h"
-#include "soak/soak_program.h"
+#include "support/program_fixture.h"
 #include "system/command_runner_win.h"
 
 namespace {
@@ -55,26 +55,26 @@ TEST(ObjectCounts, SeeFiveObjectsOfEachKindLeftOpen) {
 }
 
 TEST(Soak, AThousandTrimmedLogLinesLeaveNothingBehind) {
-  soak::SoakProgram program;
+  tc_test::ProgramFixture program;
   ASSERT_TRUE(program.created());
   tc::Ports& ports = program.ports();
   // The first line creates what stays for the process's life (COM, the
   // component's class factory, the font the skin picks).
   tc::append_log(ports, "\r\nwarm-up\r\n", false, true);
-  soak::SoakProgram::settle();
+  tc_test::ProgramFixture::settle();
   const ObjectCounts start = count_objects();
   for (int i = 1; i <= 1000; ++i) {
     tc::append_log(ports, "\r\n[SC] DeleteService line " + std::to_string(i) + "\r\n", false, true);
-    if (i % 50 == 0) soak::SoakProgram::settle();  // painted as it grows
+    if (i % 50 == 0) tc_test::ProgramFixture::settle();  // painted as it grows
     if (i == 500) expect_back_to(start, count_objects(), "after 500 lines");
   }
-  soak::SoakProgram::settle();
+  tc_test::ProgramFixture::settle();
   expect_back_to(start, count_objects(), "after 1000 lines");
   EXPECT_NE(program.log_text().find("[SC] DeleteService line 1000\r\n"), std::string::npos);
 }
 
 TEST(Soak, AThousandCommandsLeaveNothingBehind) {
-  soak::SoakProgram program;
+  tc_test::ProgramFixture program;
   ASSERT_TRUE(program.created());
   ASSERT_EQ(tc::run_command("echo warm-up"), "warm-up\r\n");
   const ObjectCounts start = count_objects();
@@ -85,7 +85,7 @@ TEST(Soak, AThousandCommandsLeaveNothingBehind) {
     if (i == 500) expect_back_to(start, count_objects(), "after 500 commands");
   }
   EXPECT_EQ(answered, 1000);
-  soak::SoakProgram::settle();
+  tc_test::ProgramFixture::settle();
   expect_back_to(start, count_objects(), "after 1000 commands");
 }
 

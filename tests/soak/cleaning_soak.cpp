@@ -10,7 +10,7 @@
 
 #include "e2e/cleaning_scenario_e2e.h"
 #include "soak/object_counts.h"
-#include "soak/soak_program.h"
+#include "support/program_fixture.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ int count_of(const std::string& text, const std::string& part) {
 
 TEST(Soak, FiftyCleaningRunsWriteOneTranscriptAndLeaveNothingBehind) {
   CLEANING_E2E_ONLY();
-  soak::SoakProgram program;
+  tc_test::ProgramFixture program;
   ASSERT_TRUE(program.created());
   std::string first;
   ObjectCounts start;
@@ -49,7 +49,7 @@ TEST(Soak, FiftyCleaningRunsWriteOneTranscriptAndLeaveNothingBehind) {
       ASSERT_NE(at, std::string::npos) << transcript;
       transcript.replace(at, pid.size(), "PID 为 <updater> ");
     }  // the seeded products and their helpers are gone again
-    soak::SoakProgram::settle();
+    tc_test::ProgramFixture::settle();
     if (run == 1) {
       first = transcript;
       ASSERT_EQ(count_of(first, "广告清理完毕\r\n"), 4) << first;

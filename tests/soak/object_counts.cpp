@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "support/committed_memory.h"
+
 namespace soak {
 
 namespace {
@@ -72,22 +74,6 @@ long user_objects() {
                                 [](void* h) { DestroyMenu(static_cast<HMENU>(h)); }, low_half, batch);
 }
 
-// Committed private memory from the address space itself, where the
-// system's counter answers 0 (Wine).
-std::size_t committed_private_bytes() {
-  std::size_t total = 0;
-  MEMORY_BASIC_INFORMATION region;
-  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof(region)) == sizeof(region);) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
-    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-    if (next <= at) break;
-    at = next;
-  }
-  return total;
-}
-
-}  // namespace
-
 // Wine keeps USER objects in one table for every process of the session, so
 // another program's window coming or going moves the count: read it until
 // two readings agree.
@@ -101,6 +87,8 @@ long settled_user_objects() {
   }
   return last;
 }
+
+}  // namespace
 
 ObjectCounts count_objects() {
   // The first use of the window functions makes what a thread keeps for its
@@ -121,7 +109,7 @@ ObjectCounts count_objects() {
   if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
                            sizeof(memory)))
     counts.private_bytes = memory.PrivateUsage;
-  if (counts.private_bytes == 0) counts.private_bytes = committed_private_bytes();
+  if (counts.private_bytes == 0) counts.private_bytes = tc_test::committed_private_bytes(GetCurrentProcess());
   return counts;
 }
 

@@ -1,6 +1,6 @@
-// The program's own window, adapters and skin, set up in the test process as
-// WinMain sets them up, so a soak test can work them many times over and
-// count what the process holds in between.
+// The program's own window, adapters and skin, set up in the calling process
+// as WinMain sets them up, so soak tests and benchmarks can work exactly what
+// the user sees, many times over, and look at the process in between.
 #pragma once
 #include <windows.h>
 
@@ -14,11 +14,11 @@
 #include "system/registry_access.h"
 #include "system/registry_win.h"
 
-namespace soak {
+namespace tc_test {
 
-class SoakProgram {
+class ProgramFixture {
  public:
-  SoakProgram()
+  ProgramFixture()
       : module_(tc::new_program_memory_module()),
         registry_(tc::win32_registry_port()),
         program_(*module_, registry_) {
@@ -28,9 +28,9 @@ class SoakProgram {
     if (created_) tc::set_dialog_window(program_.window.window());
     settle();
   }
-  ~SoakProgram() { tc::set_dialog_window(nullptr); }
-  SoakProgram(const SoakProgram&) = delete;
-  SoakProgram& operator=(const SoakProgram&) = delete;
+  ~ProgramFixture() { tc::set_dialog_window(nullptr); }
+  ProgramFixture(const ProgramFixture&) = delete;
+  ProgramFixture& operator=(const ProgramFixture&) = delete;
 
   bool created() const { return created_; }
   tc::Ports& ports() { return *program_.ports; }
@@ -49,7 +49,7 @@ class SoakProgram {
 
   // Lets the window paint and handle what is queued, as between two clicks.
   static void settle() {
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 10; ++i) {
       tc::process_events();
       Sleep(10);
     }
@@ -62,4 +62,4 @@ class SoakProgram {
   bool created_ = false;
 };
 
-}  // namespace soak
+}  // namespace tc_test
